@@ -1,0 +1,1 @@
+#include "generation_cycle.h"

@@ -1,0 +1,1 @@
+#include "channel_curves.h"

@@ -1,0 +1,1 @@
+#include "float_scan.h"

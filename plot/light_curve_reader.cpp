@@ -1,0 +1,1 @@
+#include "light_curve_reader.h"

@@ -1,0 +1,1 @@
+#include "plot_light_curves.h"
