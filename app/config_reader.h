@@ -40,6 +40,11 @@ std::optional<unsigned long long> ScanUnsigned(std::string_view text, std::size_
 // period is negative or its milliseconds do not fit a 32-bit integer.
 std::optional<int> IntervalMsFromSeconds(std::int32_t seconds);
 
+// Reads the settings of the parameter file into the fields, without any check.
+void ReadParameterSettings(ParameterFields& fields, const std::string& parameter_file);
+// Reads the settings of the instrument file named by ConfigFilePath, without any check.
+void ReadInstrumentSettings(ParameterFields& fields);
+
 // Reads the parameter file, checks the instrument configuration path and the
 // image directory (emptying a failed one and showing its message, in that
 // order), then arms and enables the timer. `parameter_file` is read by that

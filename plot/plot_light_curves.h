@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "chart_file.h"
 #include "chart_frame.h"
 #include "light_curve_set.h"
@@ -14,6 +17,10 @@ inline constexpr std::string_view kNoImageText = "No chart: the image could not 
 // Largest image drawn, in pixels (width times height): a larger one is refused
 // as an unusable size rather than allocated on every tick.
 inline constexpr long long kMaxImagePixels = 1LL << 26;
+
+// The text of the output label when the size or scale cannot give a chart
+// (kUnusableScaleText or kUnusableSizeText); nothing when they can.
+std::optional<std::string_view> UnusableChartReason(const ChartParams& params);
 
 // Draws the set into a chart and writes it (frame, curves and legend, file).
 // With an unusable scale or size nothing is drawn or written, the previous chart

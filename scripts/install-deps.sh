@@ -3,7 +3,7 @@
 # Does nothing when they are all present; uses sudo when not run as root.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libgd-dev qt6-base-dev libgtest-dev libgmock-dev locales)
+packages=(build-essential cmake pkg-config libgd-dev qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev locales)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
