@@ -1,5 +1,7 @@
 #include "tform1.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +21,8 @@ namespace {
 constexpr QSize kWindowSize{384, 156};
 constexpr QPoint kWindowPosition{207, 173};
 constexpr int kInputLabelWidth = 68;
+constexpr int kFontPixelSize = 11;
+constexpr int kCaptionAllowance = 120;  // title bar icon and buttons beside the caption
 
 QString FromText(std::string_view text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -34,6 +38,12 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint
 
 void MessageBoxSink::ShowMessage(std::string_view text, std::string_view caption) {
   QMessageBox box(QMessageBox::NoIcon, FromText(caption), FromText(text), QMessageBox::Ok);
+  // The caption names the failed setting, so the box is made wide enough for
+  // the title bar to show it whole.
+  QFont title_font = QApplication::font();
+  title_font.setBold(true);
+  const int caption_width = QFontMetrics(title_font).horizontalAdvance(box.windowTitle());
+  box.setStyleSheet(QStringLiteral("QLabel { min-width: %1px; }").arg(caption_width + kCaptionAllowance));
   box.exec();
 }
 
@@ -60,6 +70,11 @@ TForm1::TForm1(MessageSink& messages, LocalClock clock, LocalDateSource today, Q
   setFixedSize(kWindowSize);
   move(kWindowPosition);
   setWindowIcon(QIcon(QStringLiteral(":/wwwplot.png")));
+  // The layout is in pixels for an 8-point dialog font; a larger desktop font
+  // would make the labels run into each other.
+  QFont form_font = font();
+  form_font.setPixelSize(kFontPixelSize);
+  setFont(form_font);
 
   Label1 = MakeLabel(this, "Label1", QStringLiteral("DateTime"), {8, 8});
   Label2 = MakeLabel(this, "Label2", QStringLiteral("Status"), {8, 24});
@@ -163,10 +178,11 @@ void TForm1::SetLabel(QLabel* label, std::string_view text) {
   }
   // The input label wraps between words at its width, but a word wider than
   // that widens the label instead of being cut: a path stays readable.
-  int width = kInputLabelWidth;
   const QFontMetrics metrics(label->font());
+  // Its start caption stands on one line, as it was laid out for.
+  int width = std::max(kInputLabelWidth, metrics.size(0, QStringLiteral("Filename input")).width());
   for (const QString& word : label->text().split(' ', Qt::SkipEmptyParts)) {
-    width = std::max(width, metrics.horizontalAdvance(word));
+    width = std::max(width, metrics.size(0, word).width());
   }
   label->resize(width, label->heightForWidth(width));
 }
