@@ -1,66 +1,32 @@
-#include <exception>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include <QApplication>
-#include <QMessageBox>
-
 #include "command_line.h"
-#include "display_probe.h"
-#include "tform1.h"
 
 namespace {
 
-// Shows an exception that escaped start-up or an event handler in a modal box
-// captioned with the application's title.
-void ShowException(const char* what) {
-  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), QString::fromLocal8Bit(what),
-                  QMessageBox::Ok);
-  box.exec();
-}
-
-// The application object: an exception escaping an event handler is shown and
-// then ends the program with exit status 0.
-class StationApplication : public QApplication {
- public:
-  using QApplication::QApplication;
-
-  bool notify(QObject* receiver, QEvent* event) override {
-    try {
-      return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-      ShowException(error.what());
-    } catch (...) {
-      ShowException("Unknown exception");
+// The window lives in a program of its own beside this one (in the build) or
+// in libexec (installed), so that everything else starts without the toolkit.
+int ExecWindow(char* argv[]) {
+  std::string self(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+  self.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string dir = self.substr(0, self.find_last_of('/') + 1);
+  for (const std::string& candidate : {dir + "wwwplot-window", dir + "../" WWWPLOT_LIBEXEC_DIR "/wwwplot-window"}) {
+    if (access(candidate.c_str(), X_OK) == 0) {
+      execv(candidate.c_str(), argv);
+      std::cerr << "wwwplot: cannot start the window program " << candidate << ": " << std::strerror(errno) << '\n';
+      return 2;
     }
-    QCoreApplication::exit(0);
-    return true;
   }
-};
-
-int RunWindow(int argc, char* argv[]) {
-  if (!DisplayAvailable()) {
-    std::cerr << "wwwplot: no display to open the window on; run 'wwwplot --headless' instead\n";
-    return 2;
-  }
-  StationApplication application(argc, argv);
-  // The title names the program in task lists; it is not a display name, which
-  // the toolkit would append to every window title.
-  QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/wwwplot.png")));
-  try {
-    MessageBoxSink messages;
-    TForm1 form(messages);
-    form.show();
-    QApplication::exec();
-    return 0;
-  } catch (const std::exception& error) {
-    ShowException(error.what());
-  } catch (...) {
-    ShowException("Unknown exception");
-  }
-  return 0;
+  std::cerr << "wwwplot: the window program is not installed; run 'wwwplot --headless' instead\n";
+  return 2;
 }
 
 }  // namespace
@@ -68,10 +34,6 @@ int RunWindow(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const Command command = ParseCommandLine(args);
-  switch (command.mode) {
-    case CommandMode::kWindow:
-      return RunWindow(argc, argv);
-    default:
-      return RunCommandLine(command, std::cout, std::cerr);
-  }
+  if (command.mode == CommandMode::kWindow) return ExecWindow(argv);
+  return RunCommandLine(command, std::cout, std::cerr);
 }
