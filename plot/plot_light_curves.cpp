@@ -19,7 +19,9 @@ ChartResult NoChart(LightCurveSet& set, std::string_view text) {
 std::optional<std::string_view> UnusableChartReason(const ChartParams& params) {
   // Without steps or range every value step and pixel scale is a division by zero.
   // A negative step count is usable: the chart then has no value ticks.
-  if (params.YScaleSteps == 0 || params.YScaleMax == params.YScaleMin) return kUnusableScaleText;
+  if (params.YScaleSteps == 0 || params.YScaleSteps > kMaxScaleSteps || params.YScaleMax == params.YScaleMin) {
+    return kUnusableScaleText;
+  }
   if (params.ImageWidth <= 0 || params.ImageHeight <= 0 ||
       std::int64_t{params.ImageWidth} * params.ImageHeight > kMaxImagePixels) {
     return kUnusableSizeText;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <optional>
 #include <string_view>
 
@@ -15,8 +17,12 @@ inline constexpr std::string_view kUnusableSizeText =
 inline constexpr std::string_view kNoImageText = "No chart: the image could not be created";
 
 // Largest image drawn, in pixels (width times height): a larger one is refused
-// as an unusable size rather than allocated on every tick.
-inline constexpr long long kMaxImagePixels = 1LL << 26;
+// as an unusable size rather than allocated and encoded on every tick.
+inline constexpr long long kMaxImagePixels = 1LL << 24;
+
+// Most value-axis divisions drawn: every division is a tick and a label, so a
+// count far beyond any axis's pixels would hold up the tick for minutes.
+inline constexpr std::int32_t kMaxScaleSteps = 100000;
 
 // The text of the output label when the size or scale cannot give a chart
 // (kUnusableScaleText or kUnusableSizeText); nothing when they can.

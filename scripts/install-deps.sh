@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing wwwplot need.
+# Installs the Debian packages that building, running and testing wwwplot need,
+# and any further packages named as arguments (the benchmark names its own).
 # Does nothing when they are all present; uses sudo when not run as root.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libgd-dev qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev locales)
+packages=(build-essential cmake pkg-config libgd-dev qt6-base-dev libxcb1-dev libgtest-dev libgmock-dev locales
+          clang libclang-rt-14-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

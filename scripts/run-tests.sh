@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds wwwplot and runs every test: once as built,
-# once more with AddressSanitizer and UndefinedBehaviorSanitizer.
+# once more with AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzz target for a bounded time (FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +16,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DWWWPLOT_SANITIZE=ON >/de
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+scripts/run-fuzz.sh

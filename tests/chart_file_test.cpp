@@ -195,7 +195,8 @@ TEST(ChartFileTest, UnusableScaleOrSizeDrawsAndWritesNothing) {
       {640, 400, 0, 100, 0, kUnusableScaleText},  {640, 400, 50, 50, 5, kUnusableScaleText},
       {0, 0, 0, 0, 0, kUnusableScaleText},        {0, 400, 0, 100, 5, kUnusableSizeText},
       {640, -1, 0, 100, 5, kUnusableSizeText},    {10000, 10000, 0, 100, 5, kUnusableSizeText},
-      {-65536, -65536, 0, 100, 5, kUnusableSizeText},
+      {-65536, -65536, 0, 100, 5, kUnusableSizeText}, {640, 400, 0, 100, 100001, kUnusableScaleText},
+      {4097, 4096, 0, 100, 5, kUnusableSizeText},
   };
   const TempDir dir;
   const std::string old_file = dir.Write("LightcurvesXYZ.png", "old");
