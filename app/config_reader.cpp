@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "float_scan.h"
 
 namespace {
+
+// More of a configuration file than anybody writes by hand: the rest is not read.
+constexpr std::size_t kMaxConfigFileBytes = 1 << 20;
 
 std::size_t SkipScanSpace(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsScanSpace(text[pos])) ++pos;
@@ -82,11 +84,20 @@ std::string LowerCase(std::string_view text) {
   return lowered;
 }
 
+// Only a regular file is read, and only as far as the line rules can reach:
+// a device or FIFO named as a configuration file would never end or never
+// come, and reading stops at the first overlong line anyway. A file that
+// cannot be read reads as empty, like a missing one.
 std::string ReadWholeFile(const std::string& path) {
   if (path.empty()) return {};
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return {};
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text(kMaxConfigFileBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
 }
 
 // A value too long for its field is refused whole: a cut path would name some
@@ -154,8 +165,8 @@ constexpr std::array<ConfigKey, 2> kInstrumentKeys{{
 // it exactly, in lower case, is converted: "[Timer]=" and " [timer]=" are found
 // and still change nothing.
 template <std::size_t N>
-void ApplyConfigFile(const std::string& path, const std::array<ConfigKey, N>& keys, ParameterFields& fields) {
-  ForEachConfigLine(ReadWholeFile(path), [&](std::string_view line) {
+void ApplyConfigText(std::string_view text, const std::array<ConfigKey, N>& keys, ParameterFields& fields) {
+  ForEachConfigLine(text, [&](std::string_view line) {
     const std::string lowered = LowerCase(line);
     if (line.empty() || line.front() != '[') return;
     for (const ConfigKey& key : keys) {
@@ -237,12 +248,20 @@ std::optional<int> IntervalMsFromSeconds(std::int32_t seconds) {
   return static_cast<int>(interval_ms);
 }
 
+void ApplyParameterText(ParameterFields& fields, std::string_view text) {
+  ApplyConfigText(text, kParameterKeys, fields);
+}
+
+void ApplyInstrumentText(ParameterFields& fields, std::string_view text) {
+  ApplyConfigText(text, kInstrumentKeys, fields);
+}
+
 void ReadParameterSettings(ParameterFields& fields, const std::string& parameter_file) {
-  ApplyConfigFile(parameter_file, kParameterKeys, fields);
+  ApplyParameterText(fields, ReadWholeFile(parameter_file));
 }
 
 void ReadInstrumentSettings(ParameterFields& fields) {
-  ApplyConfigFile(fields.ConfigFilePath, kInstrumentKeys, fields);
+  ApplyInstrumentText(fields, ReadWholeFile(fields.ConfigFilePath));
 }
 
 void ReadConfig(ParameterFields& fields, CycleTimer& timer, MessageSink& messages,

@@ -40,6 +40,11 @@ std::optional<unsigned long long> ScanUnsigned(std::string_view text, std::size_
 // period is negative or its milliseconds do not fit a 32-bit integer.
 std::optional<int> IntervalMsFromSeconds(std::int32_t seconds);
 
+// Apply the settings found in the text of a parameter file or of an instrument
+// file to the fields, as reading that file does, without any check.
+void ApplyParameterText(ParameterFields& fields, std::string_view text);
+void ApplyInstrumentText(ParameterFields& fields, std::string_view text);
+
 // Reads the settings of the parameter file into the fields, without any check.
 void ReadParameterSettings(ParameterFields& fields, const std::string& parameter_file);
 // Reads the settings of the instrument file named by ConfigFilePath, without any check.

@@ -35,14 +35,24 @@ GenerationResult GenerationCycle::Generate() {
   source.TitleComment = fields_.TitleComment;
   source.DayOffset = fields_.DayOffset;
   source.FirstCycle = fields_.FirstCycle;
-  return Plot(ReadLightCurves(*set_, reader_state_, source, today_));
+  bool unreadable = false;
+  std::string input_label = ReadLightCurves(*set_, reader_state_, source, today_, &unreadable);
+  return Plot(std::move(input_label), unreadable);
 }
 
 GenerationResult GenerationCycle::GenerateForDate(std::chrono::year_month_day date) {
   set_->DayChanged = true;
-  return Plot(LoadLightCurves(*set_, date, fields_.LightCurvePath, fields_.TitleComment));
+  bool unreadable = false;
+  std::string input_label = LoadLightCurves(*set_, date, fields_.LightCurvePath, fields_.TitleComment, &unreadable);
+  return Plot(std::move(input_label), unreadable);
 }
 
-GenerationResult GenerationCycle::Plot(std::string input_label) {
+GenerationResult GenerationCycle::Plot(std::string input_label, bool unreadable) {
+  if (unreadable) {
+    // The day's file is there, so an empty chart would be a false one: the
+    // previous chart stays. The day change is used up as for any chart not drawn.
+    set_->DayChanged = false;
+    return {input_label + std::string(kNotReadNote), {ChartOutcome::kNoChart, std::string(kUnreadableInputText)}};
+  }
   return {std::move(input_label), PlotLightCurves(*set_, ChartParamsOf(fields_))};
 }

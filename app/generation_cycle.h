@@ -9,6 +9,11 @@
 #include "light_curve_set.h"
 #include "parameter_fields.h"
 
+// Output label text when the day's light-curve file is there but cannot be
+// read, and the note after its name in the input label.
+inline constexpr std::string_view kUnreadableInputText = "No chart: the light-curve file could not be read";
+inline constexpr std::string_view kNotReadNote = " (not read)";
+
 // What one generation did: the texts of the input and output labels and
 // whether the chart file was written.
 struct GenerationResult {
@@ -36,7 +41,7 @@ class GenerationCycle {
   const LightCurveSet& Set() const { return *set_; }
 
  private:
-  GenerationResult Plot(std::string input_label);
+  GenerationResult Plot(std::string input_label, bool unreadable);
 
   const ParameterFields& fields_;
   LocalDateSource today_;

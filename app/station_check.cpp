@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -76,7 +75,7 @@ int CheckStation(std::ostream& out, const LocalDateSource& today) {
   }
   std::string timer_text = std::to_string(fields.TimerSeconds) + " s: a tick every " +
                            std::to_string(timer.interval_ms) + " ms, a chart every " +
-                           std::to_string(2 * timer.interval_ms) + " ms";
+                           std::to_string(2LL * timer.interval_ms) + " ms";  // up to twice INT32_MAX
   if (fields.TimerSeconds != 0 && !IntervalMsFromSeconds(fields.TimerSeconds)) {
     timer_text += " (the value gives no usable interval)";
   }
@@ -100,8 +99,7 @@ int CheckStation(std::ostream& out, const LocalDateSource& today) {
     Line(out, "Light-curve file", adu, FileExists(adu) ? "found, in raw counts" : "missing: the chart would be empty");
   }
   const ChartParams params = ChartParamsOf(fields);
-  const auto undated = std::make_unique<LightCurveSet>();
-  Line(out, "Chart file", ChartFileName(fields.ImageDir, fields.TitleComment, *undated, false));
+  Line(out, "Chart file", ChartFileName(fields.ImageDir, fields.TitleComment));
   if (const auto reason = UnusableChartReason(params)) {
     Line(out, "Chart", *reason);
     ++problems;

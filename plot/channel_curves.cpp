@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <array>
 #include <string>
 
 #include <gdfonts.h>
@@ -38,20 +39,25 @@ void DrawChannelCurves(const LightCurveSet& set, const ChartParams& params, Char
       static_cast<float>(static_cast<double>(context.PlotBottom - context.PlotTop) / context.ScaleSpan);
   const double plot_width = context.PlotRight - context.PlotLeft;
 
+  // The x of a row is the same for every channel: worked out once.
+  thread_local std::array<float, kMaxRows> row_x;
+  for (int row = 1; row <= last_row; ++row) {
+    float hours_ut = set.Samples[row][0];
+    if (!(hours_ut >= 0)) {
+      hours_ut = 0;  // a NaN time too
+    } else if (hours_ut > layout::kHourCount) {
+      hours_ut = layout::kHourCount;
+    }
+    row_x[row] = static_cast<float>(context.PlotLeft + plot_width * hours_ut / layout::kHourCount);
+  }
+
   for (int channel = 0; channel < kChannelCount; ++channel) {
     const int colour = context.Palette[kChannelColours[channel % std::size(kChannelColours)]];
     bool first = true;
     float previous_x = 0;
     for (int row = 1; row <= last_row; ++row) {
-      const SampleRow& samples = set.Samples[row];
-      float hours_ut = samples[0];
-      if (!(hours_ut >= 0)) {
-        hours_ut = 0;  // a NaN time too
-      } else if (hours_ut > layout::kHourCount) {
-        hours_ut = layout::kHourCount;
-      }
-      const float xf = static_cast<float>(context.PlotLeft + plot_width * hours_ut / layout::kHourCount);
-      const float level = ChannelLevel(set, channel, samples[channel + 1], params.AdcDivider);
+      const float xf = row_x[row];
+      const float level = ChannelLevel(set, channel, set.Samples[row][channel + 1], params.AdcDivider);
       const float yf = static_cast<float>(
           curve_base - (static_cast<double>(level) - context.ScaleMin) * static_cast<double>(pixels_per_unit));
       // A row not right of its predecessor (NaN included) is left out, and
@@ -59,7 +65,9 @@ void DrawChannelCurves(const LightCurveSet& set, const ChartParams& params, Char
       if (first || xf > previous_x) {
         const auto x = ToPixel(xf);
         const auto y = ToPixel(yf);
-        if (x && y) gdImageSetPixel(image, *x, *y, colour);
+        // One palette index written straight into its row, where gd's own
+        // pixel call would go through its brush and style checks first.
+        if (x && y && gdImageBoundsSafe(image, *x, *y)) image->pixels[*y][*x] = static_cast<unsigned char>(colour);
       }
       first = false;
       previous_x = xf;

@@ -44,13 +44,14 @@ bool WriteAll(int fd, const std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-std::string ChartFileName(std::string_view image_dir, std::string_view title_comment, const LightCurveSet& set,
-                          bool dated) {
+std::string ChartFileName(std::string_view image_dir, std::string_view title_comment,
+                          const LightCurveSet* dated_by) {
   std::string name(image_dir);
   name += "Lightcurves";
   name += title_comment;
-  if (dated) {
-    name += "_" + FormatZeroPadded(set.Year, 4) + FormatZeroPadded(set.Month, 2) + FormatZeroPadded(set.Day, 2);
+  if (dated_by != nullptr) {
+    name += "_" + FormatZeroPadded(dated_by->Year, 4) + FormatZeroPadded(dated_by->Month, 2) +
+            FormatZeroPadded(dated_by->Day, 2);
   }
   name += ".png";
   return name;
@@ -85,7 +86,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::vector<unsigned c
 
 ChartResult WriteChartFile(LightCurveSet& set, const ChartParams& params, ChartContext& context) {
   // A dated chart is tried once only, whether or not its file can be written.
-  const std::string name = ChartFileName(params.ImageDir, params.TitleComment, set, set.DayChanged);
+  const std::string name = ChartFileName(params.ImageDir, params.TitleComment, set.DayChanged ? &set : nullptr);
   set.DayChanged = false;
 
   bool written = false;

@@ -8,9 +8,9 @@
 #include "light_curve_set.h"
 
 // "<dir>Lightcurves<comment>.png", or "<dir>Lightcurves<comment>_yyyymmdd.png"
-// with the set's date when `dated`.
+// with the date of `dated_by` when it is given.
 std::string ChartFileName(std::string_view image_dir, std::string_view title_comment,
-                          const LightCurveSet& set, bool dated);
+                          const LightCurveSet* dated_by = nullptr);
 
 // The PNG that gd writes for the image; empty when encoding failed.
 std::vector<unsigned char> EncodePng(gdImagePtr image);
@@ -23,7 +23,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::vector<unsigned c
 enum class ChartOutcome {
   kWritten,     // the chart file was replaced
   kNotWritten,  // the chart was drawn but its file could not be written
-  kNoChart,     // size or scale unusable, or no image: nothing was drawn
+  kNoChart,     // size or scale unusable, no image, or no light curves to read: nothing was drawn
 };
 
 // What one chart generation did: `label` is the text of the output label.

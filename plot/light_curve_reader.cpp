@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -51,10 +52,15 @@ class LineReader {
     }
     const std::size_t start = pos_;
     const std::size_t limit = std::min(size, start + kMaxLinePiece);
-    for (std::size_t i = start; i < limit; ++i) {
-      if (const std::size_t end_length = LineEndLength(i)) {
-        line_ = text_.substr(start, i - start);
-        pos_ = i + end_length;
+    // The first line feed within the piece, or just after it where a CR LF
+    // straddles the piece's end; a CR before it belongs to the line end.
+    const std::size_t search_end = std::min(size, limit + 1);
+    if (const void* found = std::memchr(text_.data() + start, '\n', search_end - start)) {
+      const std::size_t feed = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+      const bool after_cr = feed > start && text_[feed - 1] == '\r';
+      if (feed < limit || after_cr) {
+        line_ = text_.substr(start, feed - start - (after_cr ? 1 : 0));
+        pos_ = feed + 1;
         return;
       }
     }
@@ -113,7 +119,10 @@ void ScanHeaderLine(std::string_view line, std::array<float, kChannelCount>& fre
 void ScanDataLine(std::string_view line, SampleRow& values) {
   std::size_t pos = 0;
   for (int k = 0; k < kColumnCount; ++k) {
-    if (k > 0 && !SkipLiteral(line, pos, ",")) return;
+    if (k > 0) {
+      if (pos >= line.size() || line[pos] != ',') return;
+      ++pos;
+    }
     const std::optional<float> value = ScanFloat(line, pos);
     if (!value) return;
     values[k] = *value;
@@ -168,7 +177,7 @@ std::string LightCurveFileName(std::string_view light_curve_path, year_month_day
 }
 
 std::string ReadLightCurves(LightCurveSet& set, LightCurveReaderState& state,
-                            const LightCurveSource& source, const LocalDateSource& today) {
+                            const LightCurveSource& source, const LocalDateSource& today, bool* unreadable) {
   using std::chrono::days;
   using std::chrono::sys_days;
 
@@ -182,11 +191,11 @@ std::string ReadLightCurves(LightCurveSet& set, LightCurveReaderState& state,
     date = year_month_day{sys_days{today()} - days{1}};
     set.DayChanged = true;
   }
-  return LoadLightCurves(set, date, source.LightCurvePath, source.TitleComment);
+  return LoadLightCurves(set, date, source.LightCurvePath, source.TitleComment, unreadable);
 }
 
 std::string LoadLightCurves(LightCurveSet& set, year_month_day date, std::string_view light_curve_path,
-                            std::string_view title_comment) {
+                            std::string_view title_comment, bool* unreadable) {
   set.Year = static_cast<std::uint16_t>(static_cast<int>(date.year()));
   set.Month = static_cast<std::uint16_t>(static_cast<unsigned>(date.month()));
   set.Day = static_cast<std::uint16_t>(static_cast<unsigned>(date.day()));
@@ -207,11 +216,14 @@ std::string LoadLightCurves(LightCurveSet& set, year_month_day date, std::string
   // An empty set, rather than the previous file's rows, is what a missing file
   // shows: those rows belong to another day and would be drawn under this date.
   File file(readable ? std::fopen(name.c_str(), "rb") : nullptr);
-  if (!file) {
+  const std::string_view text = file ? ReadFileHead(file.get()) : std::string_view();
+  const bool read_failed = readable && (!file || std::ferror(file.get()));
+  if (unreadable) *unreadable = read_failed;
+  if (!file || read_failed) {
     set.RowCount = 0;
     return name;
   }
-  ParseLightCurves(set, ReadFileHead(file.get()));
+  ParseLightCurves(set, text);
   return name;
 }
 

@@ -41,15 +41,21 @@ std::string LightCurveFileName(std::string_view light_curve_path, std::chrono::y
 // date's file as LoadLightCurves does. Returns the chosen file name, the text of
 // the input label.
 std::string ReadLightCurves(LightCurveSet& set, LightCurveReaderState& state,
-                            const LightCurveSource& source, const LocalDateSource& today);
+                            const LightCurveSource& source, const LocalDateSource& today,
+                            bool* unreadable = nullptr);
 
 // Sets the processing date to `date`, resets the channel minima, chooses the SFU
 // file of that date when it exists and the ADU file otherwise, and reads it into
 // the set. A file that cannot be opened leaves an empty set (RowCount 0) with the
 // ADU unit. Returns the chosen file name.
+// `*unreadable`, when given, tells whether the chosen file was there but could
+// not be opened or read (it vanished after the look, or its permissions forbid
+// it): the set is then empty as for a missing file, but the file is not missing.
 std::string LoadLightCurves(LightCurveSet& set, std::chrono::year_month_day date,
-                            std::string_view light_curve_path, std::string_view title_comment);
+                            std::string_view light_curve_path, std::string_view title_comment,
+                            bool* unreadable = nullptr);
 
 // Reads the whole text of a light-curve file into the set's rows, frequencies and
-// minima (the minima are only lowered here; the caller resets them first).
+// minima (the minima are only lowered here; the caller resets them first). A last
+// line without its line break is stored but lowers no minimum: it may be half written.
 void ParseLightCurves(LightCurveSet& set, std::string_view file_text);

@@ -74,11 +74,11 @@ TEST(ChartFileNameTest, DirectoryCommentAndDate) {
       {"", "", false, "Lightcurves.png"},
       {"", "", true, "Lightcurves_20261206.png"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ChartFileName(c.dir, c.comment, *set, c.dated), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(ChartFileName(c.dir, c.comment, c.dated ? set.get() : nullptr), c.expected);
   set->Year = 2027;
   set->Month = 3;
   set->Day = 1;
-  EXPECT_EQ(ChartFileName("", "XYZ", *set, true), "LightcurvesXYZ_20270301.png");
+  EXPECT_EQ(ChartFileName("", "XYZ", set.get()), "LightcurvesXYZ_20270301.png");
 }
 
 TEST(ChartFileTest, WritesTheDatedChartOnceThenTheUndatedOne) {

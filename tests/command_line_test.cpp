@@ -246,6 +246,18 @@ TEST(CheckTest, ReportsTheResolvedSettingsOfAUsableStation) {
   }
 }
 
+TEST(CheckTest, ReportsTheChartPeriodOfTheLongestTimer) {
+  // Twice the longest tick interval is beyond a 32-bit int.
+  Station station;
+  station.dir.Write("wwwpar.cfg", ReadTextFile(station.dir.Path() + "wwwpar.cfg") + "[timer]=2147483\n");
+  const RunResult run = RunWwwplot(station.dir, "--check");
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("[timer]             2147483 s: a tick every 2147483000 ms, a chart every 4294966000 ms\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.err, "");
+}
+
 TEST(CheckTest, NamesEveryProblemAndExitsWithOne) {
   Station station("0,0,0");
   station.dir.Write("station.cfg", "[titlecomment]=ST\n[lcpath]=/no/such/dir/\n");

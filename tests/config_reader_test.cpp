@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <string>
 #include <vector>
@@ -284,6 +286,14 @@ TEST_F(ReadConfigQuorvixTest, EmptiedConfigFilePathGivesLightCurveMessageLastAnd
   EXPECT_EQ(ReadConfigQuorvix(fields, recorder), "PNG plotter Quorvix ");
   EXPECT_EQ(fields.LightCurvePath, "");
   EXPECT_EQ(recorder.log, (Log{"timer off", kConfigMessage, "timer on", kLightCurveMessage}));
+}
+
+TEST_F(ReadConfigQuorvixTest, ConfigFileThatIsAFifoReadsAsEmptyInsteadOfWaiting) {
+  const std::string fifo = dir.Path() + "quorvix.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fields.ConfigFilePath = fifo;
+  EXPECT_EQ(ReadConfigQuorvix(fields, recorder), "PNG plotter Quorvix ");
+  EXPECT_EQ(recorder.log, Log{"Light curve path error: Path does not exist (timer off)"});
 }
 
 }  // namespace
