@@ -22,15 +22,16 @@ class UnusedTimer : public CycleTimer {
 
 Command ParseCommandLine(std::span<const std::string_view> args) {
   Command command;
-  auto usage_error = [&](std::string error) {
+  // The offending argument goes between the two texts.
+  auto usage_error = [&](std::string_view before, std::string_view arg = {}, std::string_view after = {}) {
     command.mode = CommandMode::kUsageError;
-    command.error = std::move(error);
+    command.error.assign(before).append(arg).append(after);
     return command;
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (command.mode != CommandMode::kWindow) {
-      return usage_error("only one option may be given, '" + std::string(arg) + "' is one too many");
+      return usage_error("only one option may be given, '", arg, "' is one too many");
     }
     if (arg == "--once") {
       command.mode = CommandMode::kOnce;
@@ -51,11 +52,11 @@ Command ParseCommandLine(std::span<const std::string_view> args) {
         value = arg.substr(std::string_view("--date=").size());
       }
       const auto date = ParseIsoDate(value);
-      if (!date) return usage_error("'" + std::string(value) + "' is not a date of the form YYYY-MM-DD");
+      if (!date) return usage_error("'", value, "' is not a date of the form YYYY-MM-DD");
       command.mode = CommandMode::kDate;
       command.date = *date;
     } else {
-      return usage_error("unknown option '" + std::string(arg) + "'");
+      return usage_error("unknown option '", arg, "'");
     }
   }
   return command;

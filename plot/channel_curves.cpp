@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <array>
 #include <string>
 
@@ -39,8 +40,10 @@ void DrawChannelCurves(const LightCurveSet& set, const ChartParams& params, Char
       static_cast<float>(static_cast<double>(context.PlotBottom - context.PlotTop) / context.ScaleSpan);
   const double plot_width = context.PlotRight - context.PlotLeft;
 
-  // The x of a row is the same for every channel: worked out once.
+  // The x of a row, and its pixel column, are the same for every channel:
+  // worked out once.
   thread_local std::array<float, kMaxRows> row_x;
+  thread_local std::array<std::optional<int>, kMaxRows> row_column;
   for (int row = 1; row <= last_row; ++row) {
     float hours_ut = set.Samples[row][0];
     if (!(hours_ut >= 0)) {
@@ -49,6 +52,7 @@ void DrawChannelCurves(const LightCurveSet& set, const ChartParams& params, Char
       hours_ut = layout::kHourCount;
     }
     row_x[row] = static_cast<float>(context.PlotLeft + plot_width * hours_ut / layout::kHourCount);
+    row_column[row] = ToPixel(row_x[row]);
   }
 
   for (int channel = 0; channel < kChannelCount; ++channel) {
@@ -63,8 +67,8 @@ void DrawChannelCurves(const LightCurveSet& set, const ChartParams& params, Char
       // A row not right of its predecessor (NaN included) is left out, and
       // the next row is still compared with it.
       if (first || xf > previous_x) {
-        const auto x = ToPixel(xf);
-        const auto y = ToPixel(yf);
+        const std::optional<int> x = row_column[row];
+        const std::optional<int> y = ToPixel(yf);
         // One palette index written straight into its row, where gd's own
         // pixel call would go through its brush and style checks first.
         if (x && y && gdImageBoundsSafe(image, *x, *y)) image->pixels[*y][*x] = static_cast<unsigned char>(colour);

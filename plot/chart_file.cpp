@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,8 +51,10 @@ std::string ChartFileName(std::string_view image_dir, std::string_view title_com
   name += "Lightcurves";
   name += title_comment;
   if (dated_by != nullptr) {
-    name += "_" + FormatZeroPadded(dated_by->Year, 4) + FormatZeroPadded(dated_by->Month, 2) +
-            FormatZeroPadded(dated_by->Day, 2);
+    name += '_';
+    name += FormatZeroPadded(dated_by->Year, 4);
+    name += FormatZeroPadded(dated_by->Month, 2);
+    name += FormatZeroPadded(dated_by->Day, 2);
   }
   name += ".png";
   return name;
@@ -97,5 +100,7 @@ ChartResult WriteChartFile(LightCurveSet& set, const ChartParams& params, ChartC
   context.Image.reset();
 
   if (written) return {ChartOutcome::kWritten, name};
-  return {ChartOutcome::kNotWritten, name + std::string(kNotWrittenNote)};
+  std::string label = name;
+  label += kNotWrittenNote;
+  return {ChartOutcome::kNotWritten, std::move(label)};
 }

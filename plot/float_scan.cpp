@@ -111,7 +111,7 @@ bool IsAtLeastOne(std::string_view number) {
 
 }  // namespace
 
-std::optional<float> ScanFloat(std::string_view text, std::size_t& pos) {
+std::optional<float> ScanFloatByTheRules(std::string_view text, std::size_t& pos) {
   std::size_t i = pos;
   while (i < text.size() && IsScanSpace(text[i])) ++i;
   bool negative = false;
@@ -128,22 +128,11 @@ std::optional<float> ScanFloat(std::string_view text, std::size_t& pos) {
     return negative ? -*word : *word;
   }
 
-  // The common case: from_chars takes the whole number. Where it stops at an
-  // exponent without digits ("1e,") or fails, the rules of formatted input
-  // below decide.
-  float value = 0.0f;
-  if (IsDigit(first) || first == '.') {
-    const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), value);
-    if (error == std::errc() && (end == body.data() + body.size() || ToLower(*end) != 'e')) {
-      pos = i + static_cast<std::size_t>(end - body.data());
-      return negative ? -value : value;
-    }
-  }
-
   const std::size_t length = DecimalLength(body);
   if (length == 0) return std::nullopt;
   // from_chars neither takes a sign of "+" nor depends on the locale; the sign is
   // applied afterwards, which is exact.
+  float value = 0.0f;
   const auto [end, error] = std::from_chars(body.data(), body.data() + length, value);
   if (error == std::errc::result_out_of_range) {
     // from_chars rounds correctly, so a result out of range is either beyond the
