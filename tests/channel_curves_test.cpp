@@ -12,6 +12,7 @@
 
 #include "channel_curves.h"
 #include "chart_frame.h"
+#include "example_station.h"
 #include "png_probe.h"
 
 namespace {
@@ -20,17 +21,7 @@ using Pixel = std::tuple<int, int, int>;  // x, y, palette index
 
 constexpr float kOffChart = -1e6f;  // a level far below the image, so gd drops it
 
-ChartParams Params() {
-  ChartParams params;
-  params.TitleComment = "T";
-  params.AdcDivider = 4;
-  params.ImageWidth = 640;
-  params.ImageHeight = 400;
-  params.YScaleMin = 0;
-  params.YScaleMax = 100;
-  params.YScaleSteps = 5;
-  return params;
-}
+ChartParams Params() { return ExampleChartParams("", "T"); }
 
 // An SFU set whose data rows 1, 2, ... hold (time, channel 1 level), with a
 // last row repeated as the reader stores it; the other channels lie off the chart.

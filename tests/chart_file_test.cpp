@@ -13,6 +13,7 @@
 #include "chart_file.h"
 #include "light_curve_reader.h"
 #include "plot_light_curves.h"
+#include "example_station.h"
 #include "png_probe.h"
 #include "temp_dir.h"
 
@@ -24,18 +25,7 @@ const mode_t kTestUmask = [] {
   return mode_t{022};
 }();
 
-ChartParams Params(const std::string& image_dir) {
-  ChartParams params;
-  params.ImageDir = image_dir;
-  params.TitleComment = "XYZ";
-  params.AdcDivider = 4;
-  params.ImageWidth = 640;
-  params.ImageHeight = 400;
-  params.YScaleMin = 0;
-  params.YScaleMax = 100;
-  params.YScaleSteps = 5;
-  return params;
-}
+ChartParams Params(const std::string& image_dir) { return ExampleChartParams(image_dir, "XYZ"); }
 
 std::unique_ptr<LightCurveSet> Set(bool day_changed) {
   auto set = std::make_unique<LightCurveSet>();

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include "generation_cycle.h"
+#include "example_station.h"
 #include "png_probe.h"
 #include "station_cycle.h"
 #include "temp_dir.h"
@@ -92,19 +93,7 @@ struct Station {
     dir.Write("wwwpar.cfg", paths + "\n[width]=640\n[height]=400\n[yscale]=0,100,5\n[adcdivider]=4\n");
   }
 
-  ParameterFields Fields() const {
-    ParameterFields fields;
-    fields.ImageDir = images;
-    fields.LightCurvePath = curves;
-    fields.TitleComment = "ST";
-    fields.ImageWidth = 640;
-    fields.ImageHeight = 400;
-    fields.YScaleMax = 100;
-    fields.YScaleSteps = 5;
-    fields.AdcDivider = 4;
-    fields.FirstCycle = true;
-    return fields;
-  }
+  ParameterFields Fields() const { return ExampleFields(images, curves, "ST"); }
 
   std::string CurveFile(bool sfu = true) const { return LightCurveFileName(curves, kDay, sfu, "ST"); }
   void WriteCurves(std::string_view text, bool sfu = true) const {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "example_station.h"
 #include "png_probe.h"
 #include "temp_dir.h"
 
@@ -15,18 +16,6 @@ using std::chrono::year;
 // A station with its files in a temporary directory and a clock the test sets.
 class GenerationCycleTest : public ::testing::Test {
  protected:
-  GenerationCycleTest() {
-    fields_.ImageDir = dir_.MakeDir("www");
-    fields_.LightCurvePath = dir_.MakeDir("lc");
-    fields_.TitleComment = "ST";
-    fields_.ImageWidth = 640;
-    fields_.ImageHeight = 400;
-    fields_.YScaleMin = 0;
-    fields_.YScaleMax = 100;
-    fields_.YScaleSteps = 5;
-    fields_.AdcDivider = 4;
-    fields_.FirstCycle = true;
-  }
 
   // A day file whose single data line lies at 12.0 h with `level` in every channel.
   void WriteDay(const std::string& digits, int level) {
@@ -37,7 +26,7 @@ class GenerationCycleTest : public ::testing::Test {
 
   std::chrono::year_month_day today_ = year{2026} / 12 / 8;
   TempDir dir_;
-  ParameterFields fields_;
+  ParameterFields fields_ = ExampleFields(dir_.MakeDir("www"), dir_.MakeDir("lc"), "ST");
   GenerationCycle cycle_{fields_, [this] { return today_; }};
 };
 
