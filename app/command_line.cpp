@@ -109,18 +109,20 @@ void StreamMessageSink::ShowMessage(std::string_view text, std::string_view capt
   stream_ << caption << ": " << text << '\n' << std::flush;
 }
 
+void PrintGeneration(std::ostream& out, const GenerationResult& result) {
+  out << "input: " << result.input_label << '\n' << "output: " << result.chart.label << '\n' << std::flush;
+}
+
 int RunGeneration(std::optional<std::chrono::year_month_day> date, std::ostream& out, std::ostream& err,
                   const LocalDateSource& today) {
   ParameterFields fields;
   UnusedTimer timer;
   StreamMessageSink messages(err);
-  ReadConfig(fields, timer, messages);
-  ReadConfigQuorvix(fields, messages);
-  fields.FirstCycle = true;
+  StartStation(fields, timer, messages);
 
   GenerationCycle cycle(fields, today);
   const GenerationResult result = date ? cycle.GenerateForDate(*date) : cycle.Generate();
-  out << "input: " << result.input_label << '\n' << "output: " << result.chart.label << '\n' << std::flush;
+  PrintGeneration(out, result);
   switch (result.chart.outcome) {
     case ChartOutcome::kWritten:
       return 0;

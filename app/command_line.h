@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "generation_cycle.h"
 #include "light_curve_reader.h"
 #include "startup_seams.h"
 
@@ -46,6 +47,10 @@ class StreamMessageSink : public MessageSink {
  private:
   std::ostream& stream_;
 };
+
+// The "input: <name>" and "output: <name>" lines of one generation, the texts
+// the window shows in its input and output labels.
+void PrintGeneration(std::ostream& out, const GenerationResult& result);
 
 // Start-up as the window does it, then one generation in the working directory:
 // a tick like the window's first (no date given) or the dated chart of `date`.

@@ -294,3 +294,10 @@ std::string ReadConfigQuorvix(ParameterFields& fields, MessageSink& messages) {
   }
   return std::string(kCaptionPrefix) + fields.TitleComment;
 }
+
+std::string StartStation(ParameterFields& fields, CycleTimer& timer, MessageSink& messages) {
+  ReadConfig(fields, timer, messages);
+  std::string caption = ReadConfigQuorvix(fields, messages);
+  fields.FirstCycle = true;
+  return caption;
+}

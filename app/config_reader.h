@@ -61,3 +61,7 @@ void ReadConfig(ParameterFields& fields, CycleTimer& timer, MessageSink& message
 // named by ConfigFilePath, checks the light-curve directory (emptying it and
 // showing its message when it fails), and returns the window caption.
 std::string ReadConfigQuorvix(ParameterFields& fields, MessageSink& messages);
+
+// Start-up without a window: both readers in their order, then FirstCycle set.
+// Returns the window caption the instrument file gives.
+std::string StartStation(ParameterFields& fields, CycleTimer& timer, MessageSink& messages);

@@ -58,17 +58,12 @@ int RunHeadless(std::ostream& out, std::ostream& err) {
   StationCycle cycle;
   HeadlessTimer timer;
   StreamMessageSink messages(err);
-  ReadConfig(cycle.Fields, timer, messages);
-  ReadConfigQuorvix(cycle.Fields, messages);
-  cycle.Fields.FirstCycle = true;
+  StartStation(cycle.Fields, timer, messages);
 
   auto next_tick = std::chrono::steady_clock::now() + timer.Interval();
   while (!WaitForStop(signals, next_tick)) {
     const TickResult tick = cycle.Timer2Timer();
-    if (tick.generation) {
-      out << "input: " << tick.generation->input_label << '\n'
-          << "output: " << tick.generation->chart.label << '\n' << std::flush;
-    }
+    if (tick.generation) PrintGeneration(out, *tick.generation);
     // A tick that took longer than the interval is followed at once; missed
     // ticks are not made up.
     next_tick = std::max(next_tick + timer.Interval(), std::chrono::steady_clock::now());
